@@ -24,7 +24,7 @@ class ORVIK_EXPORT CRegistry
 {
 public:
     // Shows a failure to the user: text and caption. The default writes to standard error;
-    // a program with windows installs a message box.
+    // a program with windows installs a message box. An empty reporter restores the default.
     using ErrorReporter = std::function<void(const QString& text, const QString& caption)>;
     static void setErrorReporter(ErrorReporter reporter);
     static QString libraryTitle(); // caption of the library's messages
