@@ -9,7 +9,12 @@ namespace quessel {
 
 QString FieldToText(const QString& text)
 {
-    return text;
+    // A tab or line break inside a field would split the one-line record when it is read back.
+    QString out = text;
+    for (QChar& c : out)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return out;
 }
 
 QString FieldToText(int number)

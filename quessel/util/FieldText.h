@@ -12,6 +12,7 @@ inline constexpr double NumDash = 2e-21;   // "-" in a number field; counts as z
 inline constexpr double OneSecond = 1.0 / 86400.0;
 inline constexpr int MaxSplitFields = 1000;
 
+// Texts as they are, except that tabs and line breaks become blanks: a record stays one line.
 QString FieldToText(const QString& text);
 QString FieldToText(int number);
 // "yyyy/mm/dd hh:nn:ss" from 1 on, "hh:nn:ss" below 1; at or below the empty date (zero and

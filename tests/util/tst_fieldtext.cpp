@@ -35,6 +35,21 @@ private slots:
         QCOMPARE(FieldToTextDate(value), text);
     }
 
+    void textFieldStaysOneLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain text as it is") << QStringLiteral(" 検索 ") << QStringLiteral(" 検索 ");
+        QTest::newRow("tab becomes a blank") << QStringLiteral("a\tb") << QStringLiteral("a b");
+        QTest::newRow("line breaks become blanks") << QStringLiteral("a\r\nb\nc") << QStringLiteral("a  b c");
+    }
+    void textFieldStaysOneLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, written);
+        QCOMPARE(FieldToText(text), written);
+    }
+
     void textToDate_data()
     {
         QTest::addColumn<QString>("text");
