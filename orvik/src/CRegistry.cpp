@@ -347,7 +347,13 @@ bool CRegistry::SaveSetting(const QString& vSection, const QString& vKey, const 
     Hive hive(path);
     const QString group = hive.keyForWriting(keySegments(sectionKey(vSection)));
     const QString stored = fromCp932(toCp932(vSetting, Unmappable::Substitute));
-    hive.settings().setValue(hive.valueForWriting(group, vKey), stored);
+    const QString key = hive.valueForWriting(group, vKey);
+    // The program writes its whole settings record back at every save; rewriting the file for
+    // values that did not change would cost one atomic file replacement per value.
+    if (hive.settings().contains(key) && hive.settings().value(key).typeId() == QMetaType::QString &&
+        hive.settings().value(key).toString() == stored)
+        return true;
+    hive.settings().setValue(key, stored);
     if (!hive.commit()) {
         reportError(saveErrorText());
         return false;
