@@ -119,9 +119,12 @@ ReadResult Read(const QString& text, QList<WebProcessStep>& steps)
     return {};
 }
 
-QString DefaultSearchProcess(const QString& url, const QString& keywordId)
+namespace {
+
+// Both default processes begin by closing the other pages and opening the site's page.
+QList<WebProcessStep> openingSteps(const QString& url, qsizetype total)
 {
-    QList<WebProcessStep> steps(4);
+    QList<WebProcessStep> steps(total);
     steps[0].name = QStringLiteral("ベース以外を閉じる");
     steps[0].actionType = 5;
     steps[0].para[1] = QStringLiteral("1");
@@ -129,6 +132,14 @@ QString DefaultSearchProcess(const QString& url, const QString& keywordId)
     steps[1].actionType = 1;
     steps[1].para[1] = url;
     steps[1].para[2] = QStringLiteral("30");
+    return steps;
+}
+
+} // namespace
+
+QString DefaultSearchProcess(const QString& url, const QString& keywordId)
+{
+    QList<WebProcessStep> steps = openingSteps(url, 4);
     steps[2].name = QStringLiteral("検索ワード設定実行");
     steps[2].actionType = 8;
     steps[2].para[1] = keywordId;
@@ -141,14 +152,7 @@ QString DefaultSearchProcess(const QString& url, const QString& keywordId)
 
 QString DefaultTrendProcess(const QString& url, const QString& judgeStr01, const QString& judgeStr02)
 {
-    QList<WebProcessStep> steps(3);
-    steps[0].name = QStringLiteral("ベース以外を閉じる");
-    steps[0].actionType = 5;
-    steps[0].para[1] = QStringLiteral("1");
-    steps[1].name = QStringLiteral("検索ページに移動");
-    steps[1].actionType = 1;
-    steps[1].para[1] = url;
-    steps[1].para[2] = QStringLiteral("30");
+    QList<WebProcessStep> steps = openingSteps(url, 3);
     steps[2].name = QStringLiteral("ワード抽出");
     steps[2].actionType = 10;
     steps[2].para[1] = judgeStr01;
