@@ -5,16 +5,25 @@
 #include "quessel/data/CTrendSite.h"
 #include "quessel/data/ClipboardAccess.h"
 #include "quessel/data/ExchangeText.h"
+#include "quessel/data/Settings.h"
 #include "quessel/data/SiteNameClash.h"
 #include "quessel/util/Clock.h"
 #include "quessel/util/DataFolder.h"
 #include "quessel/util/FieldText.h"
 #include "quessel/util/RandomSource.h"
+#include "quessel/web/CWebBrowserWx.h"
+#include "quessel/web/CWebProcess.h"
+#include "quessel/web/ChromiumAutomation.h"
+#include "quessel/web/TrendHarvest.h"
+#include "quessel/web/WebProcessRunner.h"
 
 #include <orvik/VbDate.h>
 
 #include <QDir>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <memory>
 
@@ -50,8 +59,21 @@ struct CliApp::Options
     QString now;
     QString seed;
     QString onClash = QStringLiteral("rename");
+    QString word;
+    bool wordGiven = false;
+    QString memory1;
+    bool memory1Given = false;
     std::unique_ptr<ManualClock> clock;
     std::unique_ptr<SeededRandom> random;
+};
+
+// What one run needs: the program's browser, its window manager and the process. The browser
+// starts at the first window a step asks for and ends with this object.
+struct CliApp::WebSession
+{
+    ChromiumAutomation automation;
+    CWebBrowserWx browser{automation};
+    CWebProcess process{browser};
 };
 
 CliApp::CliApp(QTextStream& out, QTextStream& err, QTextStream& in) : m_out(out), m_err(err), m_in(in) {}
@@ -68,7 +90,17 @@ QString CliApp::usage()
                           "  import FILE.ssi [--on-clash replace|rename|skip]\n"
                           "                                  add the sites of an exchange file (writes the site list)\n"
                           "  export FILE.ssi N...            write sites N... to an exchange file\n"
-                          "TIME is \"yyyy/mm/dd hh:nn:ss\". DIR defaults to the program's data folder.\n");
+                          "  run-site N [--word W] [--seed S]\n"
+                          "                                  search site N for W (default: a word drawn from the\n"
+                          "                                  watch words) and record the search (writes the site\n"
+                          "                                  and watch-word lists)\n"
+                          "  run-trend N                     run trend site N and add the words it yields\n"
+                          "                                  (writes the trend-site and watch-word lists)\n"
+                          "  run-process FILE [--memory1 W]  run the process script in FILE; no list is touched\n"
+                          "TIME is \"yyyy/mm/dd hh:nn:ss\". DIR defaults to the program's data folder.\n"
+                          "Runs print each status entry and step end as it happens, then \"result R\" (1 finished,\n"
+                          "2 cancelled, 5 a step stalled); they exit with 0 for result 1, else 1. The browser runs\n"
+                          "headless when QUESSEL_HEADLESS=1.\n");
 }
 
 int CliApp::fail(const QString& message, int status)
@@ -104,6 +136,14 @@ int CliApp::run(const QStringList& args)
         } else if (a == QLatin1String("--on-clash")) {
             if (!value(&o.onClash))
                 return fail(QStringLiteral("--on-clash needs replace, rename or skip"));
+        } else if (a == QLatin1String("--word")) {
+            if (!value(&o.word))
+                return fail(QStringLiteral("--word needs a word"));
+            o.wordGiven = true;
+        } else if (a == QLatin1String("--memory1")) {
+            if (!value(&o.memory1))
+                return fail(QStringLiteral("--memory1 needs a text"));
+            o.memory1Given = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             return fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
         } else if (o.verb.isEmpty()) {
@@ -116,8 +156,12 @@ int CliApp::run(const QStringList& args)
         m_err << usage();
         return 2;
     }
-    if (!applyOptions(o))
+    if (!applyOptions(o)) {
+        // An option may have installed its clock or random source before a later one failed.
+        Clock::setInstance(nullptr);
+        RandomSource::setInstance(nullptr);
         return 2;
+    }
 
     const int status = [&] {
         if (o.verb == QLatin1String("sites"))
@@ -138,6 +182,12 @@ int CliApp::run(const QStringList& args)
             return importSites(o);
         if (o.verb == QLatin1String("export"))
             return exportSites(o);
+        if (o.verb == QLatin1String("run-site"))
+            return runSite(o);
+        if (o.verb == QLatin1String("run-trend"))
+            return runTrend(o);
+        if (o.verb == QLatin1String("run-process"))
+            return runProcessFile(o);
         return fail(QStringLiteral("unknown verb %1 (see --help)").arg(o.verb));
     }();
     Clock::setInstance(nullptr);
@@ -175,6 +225,19 @@ bool CliApp::applyOptions(Options& o)
         }
         o.random = std::make_unique<SeededRandom>(seed);
         RandomSource::setInstance(o.random.get());
+    }
+    if (o.wordGiven && o.verb != QLatin1String("run-site")) {
+        fail(QStringLiteral("--word goes with run-site only"));
+        return false;
+    }
+    if (o.memory1Given && o.verb != QLatin1String("run-process")) {
+        fail(QStringLiteral("--memory1 goes with run-process only"));
+        return false;
+    }
+    // A clock that stands still would never let a step's time run out.
+    if (o.clock && o.verb.startsWith(QLatin1String("run-"))) {
+        fail(QStringLiteral("--now cannot be used with %1: runs need the real clock").arg(o.verb));
+        return false;
     }
     if (o.onClash != QLatin1String("replace") && o.onClash != QLatin1String("rename") &&
         o.onClash != QLatin1String("skip")) {
@@ -321,6 +384,148 @@ int CliApp::exportSites(const Options& o)
         return fail(io.errorText.isEmpty() ? QStringLiteral("エクスポートに失敗しました！") : io.errorText, 1);
     m_out << indexes.size() << " site(s) exported\n";
     return 0;
+}
+
+int CliApp::runSite(const Options& o)
+{
+    int index = 0;
+    if (o.positional.size() != 1 || !parseIndex(o.positional.at(0), &index))
+        return fail(QStringLiteral("run-site needs one search-site number"));
+    LoadSettings(appSettings());
+    CSearchSite sites;
+    if (const FileResult r = sites.FileRW(0); !r)
+        return fail(r.errorText, 1);
+    if (index < 1 || index > sites.Count())
+        return fail(QStringLiteral("no search site %1 (the list has %2)").arg(index).arg(sites.Count()));
+    CSearchWord words;
+    if (const FileResult r = words.FileRW(0); !r)
+        return fail(r.errorText, 1);
+
+    // As a search run draws it: an empty word means one from the candidates, else any word.
+    QString word = o.word;
+    if (word.isEmpty()) {
+        words.CreateWordList(10);
+        word = words.RandomGetWordList();
+        if (word.isEmpty())
+            word = words.RandomGetWord(-1);
+    }
+    WebSession session;
+    if (const WebProcessScript::ReadResult r = session.process.setProcessStr(sites.Process(index)); !r)
+        return fail(QStringLiteral("the process of search site %1 cannot be read: %2").arg(index).arg(r.errorText), 1);
+    session.process.setMemory(1, word);
+    m_out << QStringLiteral("検索【") << sites.Name(index) << QStringLiteral("】") << Qt::endl;
+    m_out << "word: " << word << Qt::endl;
+    const int result = runWebProcess(session);
+
+    // Whatever the result, as the program does: the word's use and the site's search are counted.
+    words.UseWord(word, true);
+    if (const FileResult r = words.FileRW(1); !r)
+        return fail(r.errorText, 1);
+    sites.SearchAction(index);
+    if (const FileResult r = sites.FileRW(1); !r)
+        return fail(r.errorText, 1);
+    return runStatus(result, session);
+}
+
+int CliApp::runTrend(const Options& o)
+{
+    int index = 0;
+    if (o.positional.size() != 1 || !parseIndex(o.positional.at(0), &index))
+        return fail(QStringLiteral("run-trend needs one trend-site number"));
+    LoadSettings(appSettings());
+    CTrendSite trends;
+    if (const FileResult r = trends.FileRW(0); !r)
+        return fail(r.errorText, 1);
+    if (index < 1 || index > trends.Count())
+        return fail(QStringLiteral("no trend site %1 (the list has %2)").arg(index).arg(trends.Count()));
+    CSearchWord words;
+    if (const FileResult r = words.FileRW(0); !r)
+        return fail(r.errorText, 1);
+    words.setNewDataDate(Clock::now());
+
+    WebSession session;
+    if (const WebProcessScript::ReadResult r = session.process.setProcessStr(trends.Site(index).Process); !r)
+        return fail(QStringLiteral("the process of trend site %1 cannot be read: %2").arg(index).arg(r.errorText), 1);
+    m_out << QStringLiteral("注目ワード収集【") << trends.Name(index) << QStringLiteral("】") << Qt::endl;
+    const int result = runWebProcess(session);
+
+    // Words are taken only from a finished run; the trend list is written either way.
+    if (result == WebProcessRunner::Finished) {
+        const TrendHarvest::Result harvest =
+            TrendHarvest::addToWatchWords(TrendHarvest::harvestedWords(session.process), words);
+        for (const QString& word : harvest.taken)
+            m_out << "word: " << word << '\n';
+        if (const FileResult r = words.FileRW(1); !r)
+            return fail(r.errorText, 1);
+        trends.setLastRun(index, Clock::now());
+    }
+    if (const FileResult r = trends.FileRW(1); !r)
+        return fail(r.errorText, 1);
+    return runStatus(result, session);
+}
+
+int CliApp::runProcessFile(const Options& o)
+{
+    if (o.positional.size() != 1)
+        return fail(QStringLiteral("run-process needs one script file"));
+    QFile file(o.positional.at(0));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString()), 1);
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    // The script is one line; an editor's final line end is not part of it.
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+
+    WebSession session;
+    if (const WebProcessScript::ReadResult r = session.process.setProcessStr(text); !r)
+        return fail(QStringLiteral("the process in %1 cannot be read: %2").arg(file.fileName(), r.errorText), 1);
+    if (o.memory1Given)
+        session.process.setMemory(1, o.memory1);
+    const int result = runWebProcess(session);
+    for (int n = 1; n <= CWebProcess::MemoryLast; ++n) {
+        if (!session.process.Memory(n).isEmpty())
+            m_out << "memory " << n << ": " << session.process.Memory(n) << '\n';
+    }
+    return runStatus(result, session);
+}
+
+int CliApp::runWebProcess(WebSession& session)
+{
+    CWebProcess& process = session.process;
+    WebProcessRunner runner(process);
+    QObject::connect(&runner, &WebProcessRunner::statusEntry,
+                     [this](const QString& entry) { m_out << entry << Qt::endl; });
+    // Each step's end once: a step that failed stays current and is reported at every tick.
+    QHash<int, qint32> shown;
+    QObject::connect(&runner, &WebProcessRunner::stepStatusChanged, [&](int step, qint32 status, const QString& text) {
+        const qint32 before = shown.value(step, CWebProcess::NotStarted);
+        shown[step] = status;
+        if (status == before ||
+            (status != CWebProcess::Done && status != CWebProcess::Failed && status != CWebProcess::TimedOut))
+            return;
+        m_out << QStringLiteral("(%1/%2) %3: %4").arg(step).arg(process.ProcessN()).arg(process.ProName(step), text)
+              << Qt::endl;
+    });
+    QEventLoop loop;
+    QObject::connect(&runner, &WebProcessRunner::finished, &loop, &QEventLoop::quit);
+    runner.startAutoRun();
+    if (runner.pbRetuen() == WebProcessRunner::NoResult)
+        loop.exec();
+    const int result = runner.pbRetuen();
+    m_out << "result " << result << Qt::endl;
+    return result;
+}
+
+int CliApp::runStatus(int result, const WebSession& session)
+{
+    if (result == WebProcessRunner::Finished)
+        return 0;
+    QString message = QStringLiteral("the run did not finish (result %1)").arg(result);
+    if (!session.automation.lastError().isEmpty())
+        message += QStringLiteral("; browser: ") + session.automation.lastError();
+    return fail(message, 1);
 }
 
 } // namespace quessel

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -192,6 +193,14 @@ private slots:
         QTest::newRow("export of a missing site") << QStringList{"export", "/tmp/x.ssi", "7"};
         QTest::newRow("import of a missing file") << QStringList{"import", "/nonexistent/x.ssi"};
         QTest::newRow("bad clash choice") << QStringList{"import", "x.ssi", "--on-clash", "merge"};
+        QTest::newRow("run-site of a missing site") << QStringList{"run-site", "9"};
+        QTest::newRow("run-site without a number") << QStringList{"run-site"};
+        QTest::newRow("run-trend of a missing site") << QStringList{"run-trend", "5"};
+        QTest::newRow("run-process of a missing file") << QStringList{"run-process", "/nonexistent/p.txt"};
+        QTest::newRow("runs refuse a clock that stands still")
+            << QStringList{"run-process", "p.txt", "--now", "2005/03/01 12:00:00"};
+        QTest::newRow("--word with another verb") << QStringList{"sites", "--word", "x"};
+        QTest::newRow("--memory1 with run-site") << QStringList{"run-site", "1", "--memory1", "x"};
     }
     void badInputGivesOneLineAndStatus()
     {
@@ -205,6 +214,55 @@ private slots:
         QVERIFY(!r.err.isEmpty());
         if (!args.isEmpty())
             QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+    }
+
+    void runProcessPrintsEntriesStepEndsAndMemory()
+    {
+        QTemporaryDir work;
+        const QString script = work.filePath(QStringLiteral("process.txt"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("<ProcessN> 2</ProcessN><Pro001_Name>記憶</Pro001_Name>"
+                                  "<Pro001_ActionType>7</Pro001_ActionType><Pro001_Para001>2</Pro001_Para001>"
+                                  "<Pro001_Para002>値【①》</Pro001_Para002><Pro002_Name>待つ</Pro002_Name>"
+                                  "<Pro002_ActionType>4</Pro002_ActionType><Pro002_Para001>0.2</Pro002_Para001>\n")
+                       .toUtf8());
+        file.close();
+        QStringList before;
+        QVERIFY(Cp932File::readLines(prefix(m_dir.path()) + QStringLiteral("SearchWord.DAT"), before));
+
+        const Run r = runCli({QStringLiteral("run-process"), script, QStringLiteral("--memory1"), QStringLiteral("語"),
+                              QStringLiteral("--data-dir"), m_dir.path()});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.err.isEmpty());
+        QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 7);
+        const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d\\.\\d\\d\\d - "));
+        QVERIFY(stamp.match(lines.at(0)).hasMatch());
+        QVERIFY(stamp.match(lines.at(3)).hasMatch());
+        lines[0].remove(stamp);
+        lines[3].remove(stamp);
+        QCOMPARE(lines, (QStringList{"自動実行開始", "(1/2) 記憶: 完了", "(2/2) 待つ: 完了", "最終処理終了", "result 1",
+                                     "memory 1: 語", "memory 2: 値【①》"}));
+        // No list is touched.
+        QStringList after;
+        QVERIFY(Cp932File::readLines(prefix(m_dir.path()) + QStringLiteral("SearchWord.DAT"), after));
+        QCOMPARE(after, before);
+    }
+
+    void runProcessRefusesAnUnreadableScript()
+    {
+        QTemporaryDir work;
+        const QString script = work.filePath(QStringLiteral("bad.txt"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<ProcessN>-1</ProcessN>");
+        file.close();
+        const Run r = runCli({QStringLiteral("run-process"), script, QStringLiteral("--data-dir"), m_dir.path()});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QVERIFY(r.err.contains(QStringLiteral("cannot be read")));
     }
 
     void unreadableListFileIsReported()
