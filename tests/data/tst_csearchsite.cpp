@@ -1,3 +1,4 @@
+#include "ListTestSupport.h"
 #include "quessel/data/CSearchSite.h"
 #include "quessel/data/PresetSearchSites.h"
 #include "quessel/data/WebProcessScript.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace quessel;
+using namespace quessel::testsupport;
 using orvik::vbdate::fromParts;
 
 Q_DECLARE_METATYPE(quessel::SearchSite)
@@ -30,28 +32,6 @@ char* toString(const SearchSite& s)
 namespace {
 
 const QString Blank8 = QString(8, QLatin1Char(' '));
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QStringList names(const CSearchSite& list)
-{
-    QStringList out;
-    for (int i = 1; i <= list.Count(); ++i)
-        out.append(list.Name(i));
-    return out;
-}
 
 CSearchSite listOf(const QStringList& siteNames)
 {

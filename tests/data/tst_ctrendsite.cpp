@@ -1,3 +1,4 @@
+#include "ListTestSupport.h"
 #include "quessel/data/CTrendSite.h"
 #include "quessel/data/ExchangeText.h"
 #include "quessel/data/PresetTrendSites.h"
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace quessel;
+using namespace quessel::testsupport;
 using orvik::vbdate::fromParts;
 
 Q_DECLARE_METATYPE(quessel::TrendSite)
@@ -50,48 +52,6 @@ TrendSite gooSite()
     return site(QStringLiteral("goo(人気検索ワード)"), QStringLiteral("https://www.goo.ne.jp/"),
                 fromParts(2005, 3, 1, 9, 5, 7), QStringLiteral("https://search.goo.ne.jp/web.jsp?"),
                 QStringLiteral("from=gootop"), QStringLiteral("<ProcessN> 0</ProcessN>"));
-}
-
-class MemoryClipboard : public ClipboardAccess
-{
-public:
-    QString text() const override { return m_text; }
-    void setText(const QString& text) override { m_text = text; }
-
-private:
-    QString m_text;
-};
-
-class RecordingPrompt : public SiteNameClashPrompt
-{
-public:
-    explicit RecordingPrompt(ClashChoice choice) : m_choice(choice) {}
-    ClashChoice ask(ListType type, const QString& incomingName) override
-    {
-        types.append(type);
-        names.append(incomingName);
-        return m_choice;
-    }
-    QList<ListType> types;
-    QStringList names;
-
-private:
-    ClashChoice m_choice;
-};
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 void addSite(CTrendSite& list, const TrendSite& s)
@@ -285,7 +245,7 @@ private slots:
         const QString file = path(QStringLiteral("load.DAT"));
         QFile::remove(file);
         if (exists)
-            writeAll(file, bytes);
+            QVERIFY(writeAll(file, bytes));
 
         CTrendSite list;
         list.setFilePath(file);
@@ -320,7 +280,7 @@ private slots:
     {
         const QString file = path(QStringLiteral("huge.DAT"));
         const QByteArray bytes = QByteArray("x\r\n").repeated(CTrendSite::MaxCount + 1);
-        writeAll(file, bytes);
+        QVERIFY(writeAll(file, bytes));
         CTrendSite list;
         list.setFilePath(file);
         addSite(list, gooSite());
@@ -438,7 +398,7 @@ private slots:
         QCOMPARE(list.AddTrendSite(), 0);
         QCOMPARE(m_beeps, 1);
 
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         clipboard.setText(EncodeExchangeText(QStringLiteral("TrendSite\t") + CTrendSite::ExchangeLine(gooSite())));
         FixedClashChoice rename(ClashChoice::Rename);
         QCOMPARE(list.Paste_TrendSiteInfo(clipboard, rename), 0);
@@ -449,7 +409,7 @@ private slots:
     {
         CTrendSite list;
         addSite(list, gooSite());
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         QVERIFY(list.Copy_TrendSiteInfo(1, clipboard));
         QVERIFY(clipboard.text().startsWith(QStringLiteral("*START*")));
         QVERIFY(clipboard.text().endsWith(QStringLiteral("**END**")));
@@ -469,7 +429,7 @@ private slots:
     {
         CTrendSite from;
         addSite(from, gooSite());
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         QVERIFY(from.Copy_TrendSiteInfo(1, clipboard));
 
         CTrendSite to;
@@ -477,7 +437,7 @@ private slots:
         QVERIFY(to.Clipboard_IsTrendSiteInfo(clipboard));
         RecordingPrompt prompt(ClashChoice::Skip);
         QCOMPARE(to.Paste_TrendSiteInfo(clipboard, prompt), 1);
-        QVERIFY(prompt.names.isEmpty());
+        QVERIFY(prompt.askedNames.isEmpty());
         QCOMPARE(to.Count(), 2);
         const TrendSite& pasted = to.Site(2);
         QCOMPARE(pasted.Name, gooSite().Name);
@@ -514,14 +474,14 @@ private slots:
         CTrendSite other;
         addSite(other, site(QStringLiteral("Goo"), QStringLiteral("new"), fromParts(2005, 2, 2), QStringLiteral("n1"),
                             QStringLiteral("n2"), QStringLiteral("np")));
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         QVERIFY(other.Copy_TrendSiteInfo(1, clipboard));
 
         RecordingPrompt prompt(choice);
         QCOMPARE(list.Paste_TrendSiteInfo(clipboard, prompt), result);
         QCOMPARE(prompt.types.size(), 1);
         QCOMPARE(int(prompt.types.first()), 3); // the clash dialog's trend-site texts
-        QCOMPARE(prompt.names, QStringList{"Goo"});
+        QCOMPARE(prompt.askedNames, QStringList{"Goo"});
         QCOMPARE(list.Count(), names.size());
         for (int i = 0; i < names.size(); ++i)
             QCOMPARE(list.Name(i + 1), names.at(i));
@@ -537,7 +497,7 @@ private slots:
     {
         CTrendSite list;
         addSite(list, site(QStringLiteral("Goo"), QStringLiteral("u"), EmptyDate, QString(), QString(), QString()));
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         FixedClashChoice rename(ClashChoice::Rename);
 
         QVERIFY(list.Copy_TrendSiteInfo(1, clipboard));
@@ -567,7 +527,7 @@ private slots:
         QFETCH(QString, clipboardText);
         CTrendSite list;
         addSite(list, gooSite());
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         clipboard.setText(clipboardText);
         QVERIFY(!list.Clipboard_IsTrendSiteInfo(clipboard));
         RecordingPrompt prompt(ClashChoice::Rename);
@@ -575,13 +535,13 @@ private slots:
         QCOMPARE(m_beeps, 1);
         QCOMPARE(list.Count(), 1);
         QCOMPARE(list.Site(1), gooSite());
-        QVERIFY(prompt.names.isEmpty());
+        QVERIFY(prompt.askedNames.isEmpty());
     }
 
     void pastedLineBreaksCannotBreakTheFile()
     {
         // A hand-made exchange text whose fields carry line breaks, as a hostile sender could.
-        MemoryClipboard clipboard;
+        FakeClipboard clipboard;
         clipboard.setText(EncodeExchangeText(
             QStringLiteral("TrendSite\tEvil\r\nName\thttps://x/\t\tj1\nInjected\tj2\t<ProcessN> 0</ProcessN>\r\n"
                            "Second\tline\t\t\t\t")));

@@ -1,3 +1,4 @@
+#include "ListTestSupport.h"
 #include "quessel/data/CSearchSite.h"
 #include "quessel/data/ExchangeText.h"
 #include "quessel/data/WebProcessScript.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace quessel;
+using namespace quessel::testsupport;
 using orvik::vbdate::fromParts;
 
 Q_DECLARE_METATYPE(quessel::ClashChoice)
@@ -24,54 +26,6 @@ char* toString(const SearchSite& s)
 } // namespace quessel
 
 namespace {
-
-class FakeClipboard : public ClipboardAccess
-{
-public:
-    QString content;
-    QString text() const override { return content; }
-    void setText(const QString& text) override { content = text; }
-};
-
-// Answers with a fixed choice and remembers every question.
-class RecordingPrompt : public SiteNameClashPrompt
-{
-public:
-    explicit RecordingPrompt(ClashChoice choice) : m_choice(choice) {}
-    ClashChoice ask(ListType type, const QString& incomingName) override
-    {
-        types.append(type);
-        askedNames.append(incomingName);
-        return m_choice;
-    }
-    QList<ListType> types;
-    QStringList askedNames;
-
-private:
-    ClashChoice m_choice;
-};
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QStringList names(const CSearchSite& list)
-{
-    QStringList out;
-    for (int i = 1; i <= list.Count(); ++i)
-        out.append(list.Name(i));
-    return out;
-}
 
 SearchSite siteNamed(const QString& name, const QString& url = QStringLiteral("https://example.jp/"))
 {
