@@ -1,5 +1,6 @@
 #include "quessel/editors/FlexGrid.h"
 
+#include "quessel/editors/DesignScale.h"
 #include "quessel/editors/FlexGridDelegate.h"
 
 #include <QCursor>
@@ -98,7 +99,7 @@ void FlexGrid::setCols(int cols)
 
 int FlexGrid::twipsToPixelsX(double twips) const
 {
-    return toPixels(twips, logicalDpiX());
+    return toPixels(twips, designDpiX(*this));
 }
 
 int FlexGrid::twipsToPixelsY(double twips) const
@@ -108,7 +109,7 @@ int FlexGrid::twipsToPixelsY(double twips) const
 
 int FlexGrid::pixelsToTwipsX(int pixels) const
 {
-    return toTwips(pixels, logicalDpiX());
+    return toTwips(pixels, designDpiX(*this));
 }
 
 int FlexGrid::pixelsToTwipsY(int pixels) const
@@ -664,8 +665,13 @@ bool FlexGrid::event(QEvent* event)
 
 void FlexGrid::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         m_model->setBaseFont(font());
+        // The twips stay; their pixels follow the new font.
+        for (int col = 0; col < int(m_colTwips.size()); ++col)
+            if (m_colTwips[size_t(col)] >= 0)
+                setColumnWidth(col, twipsToPixelsX(m_colTwips[size_t(col)]));
+    }
     QTableView::changeEvent(event);
 }
 

@@ -38,6 +38,7 @@ public:
     int cols() const;
     void setCols(int cols);
 
+    // Horizontal twips follow the grid's font as well as the screen (see designDpiX).
     int twipsToPixelsX(double twips) const;
     int twipsToPixelsY(double twips) const;
     int pixelsToTwipsX(int pixels) const;
