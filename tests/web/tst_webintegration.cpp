@@ -22,6 +22,8 @@ using namespace quessel;
 namespace {
 
 const QString FixtureDir = QStringLiteral(QUESSEL_FIXTURES_DIR "/web/integration");
+// Pages the browser host tests serve too.
+const QString SharedFixtureDir = QStringLiteral(QUESSEL_FIXTURES_DIR "/web");
 
 // The window manager gives up waiting for a page after this long.
 constexpr qint64 PageWaitMs = 6000;
@@ -82,14 +84,15 @@ void TestWebIntegration::initTestCase()
     QVERIFY2(BrowserLocator::locate(&error), qPrintable(error));
     qunsetenv("QUESSEL_HOME_PAGE"); // new windows start blank
     QVERIFY(m_server.listen());
-    for (const char* name :
-         {"search.html", "results.html", "opener.html", "child.html", "alert.html", "properties.html"})
+    for (const char* name : {"search.html", "opener.html", "child.html", "alert.html", "properties.html"})
         QVERIFY(m_server.addFile(QStringLiteral("/%1").arg(name), FixtureDir + QStringLiteral("/%1").arg(name)));
-    QVERIFY(m_server.addFile(QStringLiteral("/search"), FixtureDir + QStringLiteral("/results.html")));
-    QVERIFY(m_server.addFile(QStringLiteral("/decoy"), FixtureDir + QStringLiteral("/results.html")));
-    QVERIFY(m_server.addFile(QStringLiteral("/slow.html"), FixtureDir + QStringLiteral("/slow.html"), SlowPageDelayMs));
+    QVERIFY(m_server.addFile(QStringLiteral("/results.html"), SharedFixtureDir + QStringLiteral("/results.html")));
+    QVERIFY(m_server.addFile(QStringLiteral("/search"), SharedFixtureDir + QStringLiteral("/results.html")));
+    QVERIFY(m_server.addFile(QStringLiteral("/decoy"), SharedFixtureDir + QStringLiteral("/results.html")));
+    QVERIFY(m_server.addFile(QStringLiteral("/slow.html"), SharedFixtureDir + QStringLiteral("/slow.html"),
+                             SlowPageDelayMs));
     // Answered long after the window manager has stopped waiting for it.
-    QVERIFY(m_server.addFile(QStringLiteral("/stalled.html"), FixtureDir + QStringLiteral("/slow.html"),
+    QVERIFY(m_server.addFile(QStringLiteral("/stalled.html"), SharedFixtureDir + QStringLiteral("/slow.html"),
                              int(PageWaitMs) + 2000));
     m_automation = std::make_unique<ChromiumAutomation>();
     m_browser = std::make_unique<CWebBrowserWx>(*m_automation);
